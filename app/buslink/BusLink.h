@@ -25,8 +25,8 @@ public:
     BusLink(const BusLink&) = delete;
     BusLink& operator=(const BusLink&) = delete;
 
-    void SetConnectionType(int type) { connectionType_ = type; }
-    int ConnectionType() const { return connectionType_; }
+    void SetConnectionType(int type) { connectionType_.store(type); }
+    int ConnectionType() const { return connectionType_.load(); }
 
     // Opens the adapter at 1 Mbit/s; shows the driver's text and returns false on failure.
     bool ConnectBus();
@@ -53,16 +53,28 @@ public:
     static constexpr std::chrono::milliseconds kDisconnectPause{50};
 
 private:
+    // What a sender needs of the bound driver, copied out under the lock so that no
+    // driver call is made while holding it.
+    struct Binding {
+        DriverEntryPoints entry;
+        UcanHandle handle;
+    };
+    std::optional<Binding> CurrentBinding() const;
     void ReleaseDriver();
-    void ShowDriverError(UcanResult code);
+    void ReportCode(UcanResult code);
 
     UserPort& user_;
     ReceiveDispatch& dispatch_;
     const std::string driverDirectory_;
-    int connectionType_ = 2;
-    std::optional<DriverEntryPoints> driver_;  // entry points of the last successful bind
+    std::atomic<int> connectionType_{2};
     std::atomic<bool> connected_{false};
-    // The handle byte and the drain's frame exist only from connect to release.
+
+    // Guards the binding below: written on the GUI thread by connect and disconnect,
+    // read by senders on any thread. The drain reads it without the lock: it runs
+    // only between UcanInitCan and UcanDeinitCan, when nobody writes it.
+    mutable std::mutex bindingLock_;
+    std::optional<DriverEntryPoints> driver_;
+    // The handle byte and the drain's frame exist from connect to ReleaseDriver.
     std::optional<UcanHandle> handle_;
     std::optional<CanFrame> rxFrame_;
 };
