@@ -27,6 +27,9 @@ public:
     // Stores the parameters the mode uses, then the mode; the drain reads the mode
     // first, so a drain that sees the new mode also sees its parameters.
     void SetReceiveMode(std::uint8_t mode, MenuItemType* item = nullptr, WatchList* list = nullptr, int reg = 0);
+    // Puts back a mode saved earlier without touching its parameters, so a transfer
+    // started while browsing returns to the same item and list.
+    void RestoreReceiveMode(std::uint8_t mode) { mode_.store(mode, std::memory_order_release); }
     std::uint8_t ReceiveMode() const { return mode_.load(std::memory_order_acquire); }
     int TargetReg() const { return targetReg_.load(std::memory_order_acquire); }
     MenuItemType* FilterItem() const { return filterItem_.load(std::memory_order_acquire); }
