@@ -1,0 +1,23 @@
+#include "app/menus/DeviceTable.h"
+
+#include <algorithm>
+
+#include "app/UserPort.h"
+
+namespace tessaline {
+
+std::string DeviceName(const DeviceTable& table, std::uint8_t id) {
+    if (id == kSourceAdapter) return "USBCAN";
+    const auto entry = std::find_if(table.begin(), table.end(), [id](const DeviceEntry& e) { return e.id == id; });
+    return entry == table.end() ? std::string{} : entry->name;
+}
+
+std::string PaddedDeviceName(const std::uint8_t* data, std::uint8_t count) {
+    // A zero byte ends the name, as it ends any device text; it must not show.
+    const auto* end = std::find(data, data + std::min<std::size_t>(count, 8), std::uint8_t{0});
+    std::string name(reinterpret_cast<const char*>(data), static_cast<std::size_t>(end - data));
+    name.resize(8, ' ');
+    return name;
+}
+
+}  // namespace tessaline
