@@ -5,6 +5,7 @@
 namespace tessaline {
 
 void ReceiveDispatch::SetReceiveMode(std::uint8_t mode, MenuItemType* item, WatchList* list, int reg) {
+    std::lock_guard lock(selectorLock_);
     switch (mode) {
         case kModeOneRegister:
             targetReg_.store(reg, std::memory_order_release);
@@ -23,6 +24,12 @@ void ReceiveDispatch::SetReceiveMode(std::uint8_t mode, MenuItemType* item, Watc
     mode_.store(mode, std::memory_order_release);
 }
 
+void ReceiveDispatch::DetachFilter() {
+    std::lock_guard lock(selectorLock_);
+    filterItem_.store(nullptr, std::memory_order_release);
+    filterList_.store(nullptr, std::memory_order_release);
+}
+
 namespace {
 
 bool IsItemTraffic(const CanFrame& frame, const MenuItemType& item) {
@@ -32,6 +39,7 @@ bool IsItemTraffic(const CanFrame& frame, const MenuItemType& item) {
 }  // namespace
 
 bool ReceiveDispatch::ReceiveFilter(const CanFrame& frame) const {
+    std::lock_guard lock(selectorLock_);
     bool wanted = false;
     if (const MenuItemType* item = FilterItem(); item != nullptr && IsItemTraffic(frame, *item)) wanted = true;
     if (const WatchList* list = FilterList(); list != nullptr) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "app/MenuItemType.h"
 #include "app/UserPort.h"
@@ -35,6 +36,10 @@ public:
     MenuItemType* FilterItem() const { return filterItem_.load(std::memory_order_acquire); }
     WatchList* FilterList() const { return filterList_.load(std::memory_order_acquire); }
 
+    // Drops the references to menu records (FilterItem, FilterList). When it returns
+    // no drain is still looking at them, so the records may be released.
+    void DetachFilter();
+
     void ClearRxQueue() { rxQueue.Clear(); }
 
     // Reads frames with read(handle, &rxFrame) until it returns non-zero; counts,
@@ -59,6 +64,10 @@ private:
     UserPort& user_;
     std::atomic<std::uint8_t> mode_{kModeIdle};
     std::atomic<int> targetReg_{0};
+    // Held while the references below are stored and while the drain follows them,
+    // so that DetachFilter can guarantee no drain still uses a record. Taken before
+    // the WatchList's lock, never while holding it.
+    mutable std::mutex selectorLock_;
     std::atomic<MenuItemType*> filterItem_{nullptr};
     std::atomic<WatchList*> filterList_{nullptr};
     std::atomic<std::uint64_t> rxCount_{0};

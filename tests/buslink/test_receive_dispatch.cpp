@@ -128,6 +128,20 @@ TEST_F(ReceiveDispatchTest, IdleModeQueuesNothingButCountsAndEchoes) {
     EXPECT_EQ(echoes[2].direction, FrameDirection::Received);
 }
 
+TEST_F(ReceiveDispatchTest, DetachedRecordsAreNoLongerFollowed) {
+    auto item = Item(12, 0x21);
+    WatchList watch;
+    watch.Add(item.get());
+    dispatch.SetReceiveMode(kModeBrowsing, item.get(), &watch);
+    dispatch.DetachFilter();
+    item.reset();  // released as a menu reload would; the drain must not reach it
+    EXPECT_EQ(dispatch.FilterItem(), nullptr);
+    EXPECT_EQ(dispatch.FilterList(), nullptr);
+    Receive({DeviceFrame(MakeFrameId(3, 63, 12, 0x21, 0), 2)});
+    EXPECT_EQ(dispatch.rxQueue.Size(), 0u);
+    EXPECT_EQ(dispatch.ReceiveMode(), kModeBrowsing);
+}
+
 TEST_F(ReceiveDispatchTest, EmptyDrainSetsNoEvent) {
     dispatch.SetReceiveMode(kModeOneRegister, nullptr, nullptr, 0);
     driver.raiseEvent(UCAN_EVENT_RECEIVE);
