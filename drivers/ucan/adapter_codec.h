@@ -1,6 +1,19 @@
 // Adapter packets: the byte-stuffed framing (SLIP, RFC 1055) that carries one CAN
 // frame between a driver and its adapter, on a serial line or over USB.
 // Pure functions over bytes and one small state machine; no I/O, no allocation.
+//
+// Outgoing packet (before stuffing):
+//   b0 Dlc | b1 id20-18 in 7-5, 1 in 4 and 3, id17 in 2 | b2 id28-21 | b3 id6-0 in 7-1, remote in 0 | data
+// Incoming packet (after unstuffing):
+//   b0 Dlc | b1 id20-18 in 7-5, id17 in 2 | b2 id14-7 | b3 id6-0 in 7-1, remote in 0 | b4-b11 data
+//   | b12 destination node (optional, else 63); identifier bits 27-28 are always set.
+//
+// Examples on the wire:
+//   Id 18AABF02, extended, Dlc 2, data C0 11  ->  C0 02 5C C5 04 DB DC 11 C0
+//   Id 18AABF02, remote, Dlc 0                ->  C0 00 5C C5 05 C0
+//   Id 1B6C3F5B, extended, Dlc 1, data DB     ->  C0 01 78 DB DD B6 DB DD C0
+//   C0 02 5C 7E 05 11 22 C0  ->  Id 1FEA3F02, remote, Dlc 2, data 11 22
+//   C0 02 5C FE 04 11 22 C0  ->  Id 1FEA7F02, extended (b2 fills bits 7-14 only)
 #pragma once
 
 #include <cstddef>
@@ -26,6 +39,9 @@ inline constexpr std::size_t kMaxEncodedFrame = 26;
 // END + every byte of a 13-byte packet stuffed + END (adapter side, with destination).
 inline constexpr std::size_t kMaxEncodedPacket = 2 + 2 * kMaxPacketBytes;
 
+// The node address a received packet without a destination byte is addressed to.
+inline constexpr std::uint8_t kPcNode = 63;
+
 // Writes END, the stuffed bytes, END into out (capacity at least 2 + 2*count);
 // returns the number of bytes written.
 std::size_t StuffPacket(const std::uint8_t* packet, std::size_t count, std::uint8_t* out);
@@ -43,6 +59,8 @@ std::size_t EncodeFrame(const CanFrame& frame, std::uint8_t (&out)[kMaxEncodedFr
 CanFrame PacketToFrame(const std::uint8_t* packet, std::size_t count, std::uint32_t time);
 
 // Feeds bytes one at a time and yields whole packets. Starts hunting for END.
+// Every packet must begin with its own END: the END that completes one packet
+// does not open the next, so C0 p1 C0 p2 C0 yields only p1.
 class PacketDecoder {
 public:
     static constexpr std::size_t kBufferSize = 16;
@@ -51,7 +69,8 @@ public:
     void Reset();
 
     // Consumes one byte; returns true when that byte completed a packet. The
-    // packet stays available through Packet()/Size() until Consume().
+    // packet stays available through Packet()/Size() until Consume(); bytes fed
+    // meanwhile are ignored.
     bool Feed(std::uint8_t byte);
 
     const std::uint8_t* Packet() const { return buffer_; }
