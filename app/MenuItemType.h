@@ -10,33 +10,50 @@
 #include <variant>
 #include <vector>
 
+#include "app/DataType.h"
+
 namespace tessaline {
 
-// A register value or limit: nothing yet, an integer, a float or a text.
+// A register value or limit, in raw register units: nothing yet, an integer, a
+// float or a text.
 using TaggedValue = std::variant<std::monostate, std::int64_t, double, std::string>;
 
+// How a value is shown, derived from the print format.
+enum class DisplayKind : std::uint8_t {
+    Integer,      // %d %u %x
+    Scaled,       // %e %f %g on an integer type: the value over a power of ten
+    Enumeration,  // [name,name,...]
+    Float,        // %e %f %g on a float
+    Text,         // %s
+    Group,        // a group header: no value
+    None = 255,   // the print format gave nothing to go by: the text is empty
+};
+
 inline constexpr std::uint8_t kGroupHeaderReg = 255;
+inline constexpr std::size_t kEnumNameCount = 33;
 
 struct MenuItemType {
-    std::int32_t treeIndex = 0;
+    std::int32_t treeIndex = 0;  // 0 while the item is not shown
     std::uint8_t deviceId = 0;
     std::string deviceName;
     std::uint8_t regId = 0;
-    std::uint8_t menuGroup = 0;
-    std::uint8_t menuPos = 0;
-    std::uint8_t type = 0;
+    std::uint8_t menuGroup = 0;  // high nibble of the menu byte, kept in place
+    std::uint8_t menuPos = 0;    // low nibble of the menu byte
+    DataType type = DataType::U8;
     std::uint8_t rights = 0;
     TaggedValue minValue;
     TaggedValue maxValue;
     std::string shortName;
     std::string printFormat;
     std::string name;
+    // Derived from printFormat by ParsePrintFormat.
     std::string formatPrefix;
-    std::uint8_t displayKind = 0;
+    DisplayKind displayKind = DisplayKind::None;
     std::int32_t scale = 1;
     std::string unit;
-    std::array<std::string, 33> enumNames;
-    // Outstanding start-listening requests; changed by the GUI thread and the watch worker.
+    std::array<std::string, kEnumNameCount> enumNames;
+    // Outstanding start-listening requests; changed by the GUI thread and the watch
+    // worker. A byte: it counts modulo 256.
     std::atomic<std::uint8_t> requestCount{0};
     std::uint8_t watchMode = 0;
     double lastTime = 0.0;  // date-time in days
