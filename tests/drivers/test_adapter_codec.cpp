@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "adapter_codec.h"
+#include "frame_literal.h"
 
 namespace ucan {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using tessaline::testing::Bytes;
+using tessaline::testing::MakeFrame;
 
 std::string Hex(const Bytes& bytes) {
     std::string text;
@@ -21,15 +23,6 @@ std::string Hex(const Bytes& bytes) {
         text += cell;
     }
     return text;
-}
-
-CanFrame MakeFrame(std::uint32_t id, std::uint8_t format, std::uint8_t dlc, std::array<std::uint8_t, 8> data) {
-    CanFrame frame{};
-    frame.Id = id;
-    frame.FrameFormat = format;
-    frame.Dlc = dlc;
-    std::copy(data.begin(), data.end(), frame.Data);
-    return frame;
 }
 
 Bytes Encode(const CanFrame& frame) {
@@ -98,7 +91,7 @@ struct DecodeCase {
 
 constexpr std::uint32_t kTime = 0xCAFE1234;
 
-CanFrame Received(std::uint32_t id, std::uint8_t format, std::uint8_t dlc, std::array<std::uint8_t, 8> data) {
+CanFrame Received(std::uint32_t id, std::uint8_t format, std::uint8_t dlc, const Bytes& data = {}) {
     CanFrame frame = MakeFrame(id, format, dlc, data);
     frame.Time = kTime;
     return frame;
