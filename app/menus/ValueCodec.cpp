@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::size_t kStr8Size = 8;
 
+// The value of up to 4 bytes; bytes past the end of data count as 0.
 std::uint32_t LittleEndian(std::span<const std::uint8_t> data, std::size_t size) {
     std::uint32_t word = 0;
     for (std::size_t i = 0; i < std::min(size, data.size()); ++i) word |= std::uint32_t{data[i]} << (8 * i);
@@ -25,6 +26,11 @@ void PutLittleEndian(std::uint32_t word, std::size_t size, std::uint8_t* out) {
 }  // namespace
 
 TaggedValue DecodeValue(DataType type, std::span<const std::uint8_t> data) {
+    if (type == DataType::Str8) {
+        const auto text = data.first(std::min(data.size(), kStr8Size));
+        return TextFromDevice(
+            text.first(static_cast<std::size_t>(std::find(text.begin(), text.end(), std::uint8_t{0}) - text.begin())));
+    }
     const std::uint32_t word = LittleEndian(data, DataTypeSize(type));
     switch (type) {
         case DataType::U8:
@@ -34,11 +40,7 @@ TaggedValue DecodeValue(DataType type, std::span<const std::uint8_t> data) {
         case DataType::S16: return std::int64_t{static_cast<std::int16_t>(word)};
         case DataType::S32: return std::int64_t{static_cast<std::int32_t>(word)};
         case DataType::Float: return double{std::bit_cast<float>(word)};
-        case DataType::Str8: {
-            const auto text = data.first(std::min(data.size(), kStr8Size));
-            return TextFromDevice(text.first(static_cast<std::size_t>(
-                std::find(text.begin(), text.end(), std::uint8_t{0}) - text.begin())));
-        }
+        case DataType::Str8:
         case DataType::Menu: break;
     }
     return {};
