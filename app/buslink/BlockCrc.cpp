@@ -1,5 +1,6 @@
 #include "app/buslink/BlockCrc.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tessaline {
@@ -36,6 +37,15 @@ bool BlockIsValid(const std::vector<std::uint8_t>& block) {
     if (block.size() < kCheckWordSize) return false;
     const auto stored = static_cast<std::uint16_t>(block[0] | (block[1] << 8));
     return stored == BlockCrc(0, block.data(), block.size() - kCheckWordSize);
+}
+
+std::vector<std::uint8_t> SealBlock(std::span<const std::uint8_t> payload) {
+    std::vector<std::uint8_t> block(kCheckWordSize + payload.size());
+    std::copy(payload.begin(), payload.end(), block.begin() + kCheckWordSize);
+    const std::uint16_t crc = BlockCrc(0, block.data(), payload.size());
+    block[0] = static_cast<std::uint8_t>(crc & 0xFFu);
+    block[1] = static_cast<std::uint8_t>(crc >> 8);
+    return block;
 }
 
 }  // namespace tessaline

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace tessaline {
@@ -20,5 +21,8 @@ std::uint16_t BlockCrc(std::uint16_t initial, const std::uint8_t* block, std::si
 // True when bytes 0..1 hold the CRC of the rest. A block of 2 bytes is an empty,
 // valid block when both are 0; a shorter one has no check word and is never valid.
 bool BlockIsValid(const std::vector<std::uint8_t>& block);
+
+// The block that carries payload: its check word followed by the payload.
+std::vector<std::uint8_t> SealBlock(std::span<const std::uint8_t> payload);
 
 }  // namespace tessaline

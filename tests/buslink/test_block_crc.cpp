@@ -76,5 +76,13 @@ TEST(BlockIsValid, ChecksTheWordLeastSignificantByteFirst) {
     for (const auto& c : cases) EXPECT_EQ(BlockIsValid(c.block), c.valid) << c.what;
 }
 
+TEST(SealBlock, PutsTheCheckWordOfThePayloadInFront) {
+    EXPECT_EQ(SealBlock(Text("abc")), (std::vector<std::uint8_t>{0xD6, 0x9D, 'a', 'b', 'c'}));
+    EXPECT_EQ(SealBlock({}), (std::vector<std::uint8_t>{0x00, 0x00}));
+    const auto sealed = SealBlock(Text("123456789"));
+    EXPECT_TRUE(BlockIsValid(sealed));
+    EXPECT_EQ(sealed[0] | (sealed[1] << 8), 0x31C3);
+}
+
 }  // namespace
 }  // namespace tessaline
