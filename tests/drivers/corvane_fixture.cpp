@@ -67,28 +67,6 @@ void EventLog::Release() {
     changed_.notify_all();
 }
 
-Bytes NumberedPacket(std::uint32_t n) {
-    const std::uint8_t packet[] = {8,
-                                   0x5C,
-                                   0x7E,
-                                   0x04,
-                                   static_cast<std::uint8_t>(n),
-                                   static_cast<std::uint8_t>(n >> 8),
-                                   static_cast<std::uint8_t>(n >> 16),
-                                   0xC0,
-                                   0xDB,
-                                   0,
-                                   0,
-                                   0};
-    std::uint8_t wire[2 + 2 * sizeof packet];
-    return Bytes(wire, wire + ucan::StuffPacket(packet, sizeof packet, wire));
-}
-
-std::uint32_t NumberOf(const CanFrame& frame) {
-    return static_cast<std::uint32_t>(frame.Data[0]) | static_cast<std::uint32_t>(frame.Data[1]) << 8 |
-           static_cast<std::uint32_t>(frame.Data[2]) << 16;
-}
-
 const DriverEntryPoints& CorvaneTest::Corvane() {
     static const DriverEntryPoints entry = [] {
         const auto loaded = LoadDriver(ProgramDirectory(), 2);

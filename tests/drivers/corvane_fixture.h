@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/buslink/DriverLibrary.h"
+#include "frame_literal.h"
 #include "pty_adapter.h"
 #include "temp_work_dir.h"
 #include "ucan.h"
@@ -54,10 +55,6 @@ private:
     bool holdNext_ = false;
     bool held_ = false;
 };
-
-// A frame as the adapter sends it, numbered n in its first three data bytes.
-Bytes NumberedPacket(std::uint32_t n);
-std::uint32_t NumberOf(const CanFrame& frame);
 
 class CorvaneTest : public ::testing::Test {
 protected:

@@ -103,11 +103,11 @@ void ExpectFramesEqual(const std::vector<CanFrame>& actual, const std::vector<Ca
     for (std::size_t i = 0; i < actual.size(); ++i) {
         const CanFrame& a = actual[i];
         const CanFrame& e = expected[i];
-        EXPECT_EQ(a.Id, e.Id) << name << " frame " << i << std::hex << " id " << a.Id;
+        EXPECT_EQ(std::uint32_t{a.Id}, std::uint32_t{e.Id}) << name << " frame " << i << std::hex << " id " << a.Id;
         EXPECT_EQ(a.FrameFormat, e.FrameFormat) << name << " frame " << i;
         EXPECT_EQ(a.Dlc, e.Dlc) << name << " frame " << i;
         EXPECT_EQ(Hex(Bytes(a.Data, a.Data + 8)), Hex(Bytes(e.Data, e.Data + 8))) << name << " frame " << i;
-        EXPECT_EQ(a.Time, e.Time) << name << " frame " << i;
+        EXPECT_EQ(std::uint32_t{a.Time}, std::uint32_t{e.Time}) << name << " frame " << i;
     }
 }
 

@@ -70,21 +70,21 @@ TEST_F(CorvaneTest, EveryReceivedPacketIsQueuedAndAnnouncedOnceOnTheReceiveThrea
 
     CanFrame frame{};
     ASSERT_EQ(driver.readCanMsg(0, &frame), UCAN_OK);
-    EXPECT_EQ(frame.Id, 0x1FEA3F02u);
+    EXPECT_EQ(std::uint32_t{frame.Id}, 0x1FEA3F02u);
     EXPECT_EQ(frame.FrameFormat, 0xC0);
     EXPECT_EQ(frame.Dlc, 2);
     EXPECT_EQ(frame.Data[0], 0x11);
     EXPECT_EQ(frame.Data[1], 0x22);
     EXPECT_LE(frame.Time - before, after - before) << "stamped with the tick count on arrival";
     ASSERT_EQ(driver.readCanMsg(0, &frame), UCAN_OK);
-    EXPECT_EQ(frame.Id, 0x18AA3F02u);
+    EXPECT_EQ(std::uint32_t{frame.Id}, 0x18AA3F02u);
     EXPECT_EQ(frame.Data[7], 8);
     for (std::uint32_t n = 0; n < kNumbered; ++n) {
         ASSERT_EQ(driver.readCanMsg(0, &frame), UCAN_OK);
         EXPECT_EQ(NumberOf(frame), n);
         EXPECT_EQ(frame.Data[3], 0xC0);
         EXPECT_EQ(frame.Data[4], 0xDB);
-        EXPECT_EQ(frame.Id, 0x1FEA3F02u) << "destination 63 again";
+        EXPECT_EQ(std::uint32_t{frame.Id}, 0x1FEA3F02u) << "destination 63 again";
     }
     EXPECT_EQ(driver.readCanMsg(0, &frame), UCAN_WARN_NO_DATA);
 

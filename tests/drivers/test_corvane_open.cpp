@@ -78,7 +78,7 @@ TEST_F(CorvaneTest, ReadCanMsgAnswersInEveryStateAndLeavesTheRecordAlone) {
     const auto expectEmpty = [&](const char* state) {
         CanFrame copy = record;
         EXPECT_EQ(driver.readCanMsg(0, &copy), UCAN_WARN_NO_DATA) << state;
-        EXPECT_EQ(copy.Id, record.Id) << state;
+        EXPECT_EQ(std::uint32_t{copy.Id}, std::uint32_t{record.Id}) << state;
     };
     expectEmpty("idle");
     WriteIni();
@@ -97,8 +97,8 @@ TEST_F(CorvaneTest, ReadCanMsgAnswersInEveryStateAndLeavesTheRecordAlone) {
 TEST_F(CorvaneTest, GetStatusReportsNoErrors) {
     UcanStatus status{0xFFFF, 0xFFFF};
     EXPECT_EQ(driver.getStatus(0, &status), UCAN_OK);
-    EXPECT_EQ(status.CanStatus, 0);
-    EXPECT_EQ(status.UsbStatus, 0);
+    EXPECT_EQ(std::uint16_t{status.CanStatus}, 0);
+    EXPECT_EQ(std::uint16_t{status.UsbStatus}, 0);
 }
 
 }  // namespace
