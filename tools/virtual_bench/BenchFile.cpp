@@ -59,10 +59,15 @@ const Json* Find(const Json& object, std::string_view key) {
 // An integer, written as a JSON number or as a decimal or "0x" text.
 std::int64_t Integer(const Json& value, const std::string& path, std::int64_t min, std::int64_t max) {
     std::int64_t number = 0;
-    if (value.is_number_integer()) {
-        number = value.is_number_unsigned() && value.get<std::uint64_t>() > std::uint64_t(max)
-                     ? max + 1
-                     : value.get<std::int64_t>();
+    if (value.is_number_unsigned()) {
+        const std::uint64_t unsignedNumber = value.get<std::uint64_t>();
+        if (unsignedNumber > std::uint64_t(max)) {
+            Fail(path, std::to_string(unsignedNumber) + " is out of range " + std::to_string(min) + " to " +
+                           std::to_string(max));
+        }
+        number = static_cast<std::int64_t>(unsignedNumber);
+    } else if (value.is_number_integer()) {
+        number = value.get<std::int64_t>();
     } else if (value.is_string()) {
         const std::string text = value.get<std::string>();
         std::size_t used = 0;

@@ -145,6 +145,7 @@ void VirtualDevice::Request(std::uint8_t number, std::uint8_t flags, std::uint8_
         } else {
             download_.Acknowledge(number, asker, now);
         }
+        download_.Advance(address_, now, out);  // without a chunk interval the chunk goes at once
         return;
     case reg::Errors:
         if (start) {
