@@ -26,8 +26,10 @@ extern "C" {
 uint32_t UcanGetVersion(void) { return 0; }
 
 UcanResult UcanInitHwConnectControl(UcanConnectCallback callback) {
-    Driver().SetConnectCallback(callback);
-    return UCAN_OK;
+    return Guarded([&] {
+        Driver().SetConnectCallback(callback);
+        return UcanResult{UCAN_OK};
+    });
 }
 
 UcanResult UcanDeinitHwConnectControl(void) { return UCAN_OK; }
@@ -50,7 +52,9 @@ UcanResult UcanDeinitCan(UcanHandle) {
 
 UcanResult UcanResetCan(UcanHandle) { return UCAN_OK; }
 
-UcanResult UcanReadCanMsg(UcanHandle, CanFrame* frame) { return Driver().ReadCanMsg(frame); }
+UcanResult UcanReadCanMsg(UcanHandle, CanFrame* frame) {
+    return Guarded([&] { return Driver().ReadCanMsg(frame); });
+}
 
 UcanResult UcanWriteCanMsg(UcanHandle, CanFrame* frame) {
     return Guarded([&] { return Driver().WriteCanMsg(frame); });
