@@ -32,10 +32,12 @@ UcanResult CorvaneDriver::InitHardware(UcanEventCallback callback) {
     std::lock_guard lifecycle(lifecycleLock_);
     const CorvaneSettings settings = ReadCorvaneSettings();
     eventCallback_.store(callback);
+    // A port still open from an earlier call goes first: opened for exclusive use,
+    // it would refuse being opened again.
     StopReceiving();
-    std::optional<SerialPort> port = SerialPort::Open(settings.port, settings.bitRate);
     std::lock_guard lock(portLock_);
-    port_ = std::move(port);
+    port_.reset();
+    port_ = SerialPort::Open(settings.port, settings.bitRate);
     return port_ ? UCAN_OK : UCAN_ERR_HARDWARE;
 }
 

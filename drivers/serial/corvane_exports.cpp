@@ -1,8 +1,6 @@
 // The Ucan entry points of libcorvane.so: one-line forwarders to the driver. No
 // exception crosses this boundary; one that escapes the driver (out of memory,
 // no thread available) becomes the resource error.
-#include <exception>
-
 #include "corvane_driver.h"
 #include "ucan.h"
 
