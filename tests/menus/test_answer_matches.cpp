@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "app/buslink/FrameId.h"
@@ -83,6 +85,26 @@ TEST(AnswerMatches, NoItemAndGroupHeadersNeverMatch) {
     header.type = DataType::Menu;
     EXPECT_FALSE(AnswerMatches(&header, Frame(63, kDevice, kReg, 0, 2), 255));
     EXPECT_EQ(header.Value(), TaggedValue{});
+}
+
+// The watch worker stores answers while the GUI thread shows the value: under the
+// thread sanitizer this fails if the value is not guarded.
+TEST(AnswerMatches, ValueIsReadWhileAnswersAreStored) {
+    MenuItemType item;
+    item.deviceId = kDevice;
+    item.regId = kReg;
+    item.type = DataType::Str8;
+    CanFrame frame = Frame(63, kDevice, kReg, 0, 8);
+    std::copy_n("ABCDEFGH", 8, frame.Data);
+    std::thread worker([&] {
+        for (int i = 0; i < 2000; ++i) AnswerMatches(&item, frame, 255);
+    });
+    for (int i = 0; i < 2000; ++i) {
+        const TaggedValue value = item.Value();
+        ASSERT_TRUE(value == TaggedValue{} || value == TaggedValue{std::string("ABCDEFGH")});
+    }
+    worker.join();
+    EXPECT_EQ(item.Value(), TaggedValue{std::string("ABCDEFGH")});
 }
 
 TEST(ItemAtTreeIndex, FirstItemShownAtThatNode) {
