@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/UserPort.h"
+#include "app/menus/DeviceText.h"
 
 namespace tessaline {
 
@@ -15,9 +16,9 @@ std::string DeviceName(const DeviceTable& table, std::uint8_t id) {
 std::string PaddedDeviceName(const std::uint8_t* data, std::uint8_t count) {
     // A zero byte ends the name, as it ends any device text; it must not show.
     const auto* end = std::find(data, data + std::min<std::size_t>(count, 8), std::uint8_t{0});
-    std::string name(reinterpret_cast<const char*>(data), static_cast<std::size_t>(end - data));
-    name.resize(8, ' ');
-    return name;
+    const auto characters = static_cast<std::size_t>(end - data);
+    // One device byte is one character, however many bytes it takes in the workbench.
+    return TextFromDevice({data, characters}) + std::string(8 - characters, ' ');
 }
 
 }  // namespace tessaline

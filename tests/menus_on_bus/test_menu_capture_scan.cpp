@@ -137,6 +137,8 @@ TEST(DeviceName, AdapterTableAndPadding) {
     EXPECT_EQ(DeviceName(table, 4), "");
     const std::uint8_t withZero[] = {'A', 'B', 0, 'C'};
     EXPECT_EQ(PaddedDeviceName(withZero, 4), "AB      ") << "a zero byte ends a device text";
+    const std::uint8_t latin1[] = {'T', 0xB0};
+    EXPECT_EQ(PaddedDeviceName(latin1, 2), "T\xC2\xB0      ") << "device bytes are single characters";
 }
 
 }  // namespace
