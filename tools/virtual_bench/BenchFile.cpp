@@ -12,6 +12,7 @@
 
 #include "DeviceBlocks.h"
 #include "VirtualDevice.h"
+#include "app/buslink/BlockCrc.h"
 #include "app/menus/Rights.h"
 
 namespace tessaline::bench {

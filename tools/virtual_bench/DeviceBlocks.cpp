@@ -1,7 +1,5 @@
 #include "DeviceBlocks.h"
 
-#include <algorithm>
-
 #include "app/buslink/BlockCrc.h"
 
 namespace tessaline::bench {
@@ -13,15 +11,6 @@ void AppendText(Block& block, const std::string& text) {
 }
 
 }  // namespace
-
-Block SealBlock(const std::vector<std::uint8_t>& payload) {
-    Block block(2 + payload.size());
-    std::copy(payload.begin(), payload.end(), block.begin() + 2);
-    const std::uint16_t crc = BlockCrc(0, block.data(), payload.size());
-    block[0] = static_cast<std::uint8_t>(crc & 0xFF);
-    block[1] = static_cast<std::uint8_t>(crc >> 8);
-    return block;
-}
 
 Block BuildMenuBlock(const std::vector<MenuEntry>& menu) {
     Block payload;

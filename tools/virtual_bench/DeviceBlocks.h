@@ -16,9 +16,6 @@ namespace tessaline::bench {
 
 using Block = std::vector<std::uint8_t>;
 
-// Puts the check word of payload in front of it.
-Block SealBlock(const std::vector<std::uint8_t>& payload);
-
 Block BuildMenuBlock(const std::vector<MenuEntry>& menu);
 Block BuildErrorBlock(const std::vector<ErrorEntry>& errors);
 
