@@ -40,6 +40,7 @@ std::optional<std::string> PseudoTerminal::Open() {
     return std::nullopt;
 }
 
-void PseudoTerminal::DiscardQueued() const { ::tcflush(master_, TCIOFLUSH); }
+// Only the output: what a newly opened slave has already written must stay.
+void PseudoTerminal::DiscardQueued() const { ::tcflush(master_, TCOFLUSH); }
 
 }  // namespace tessaline::bench

@@ -128,13 +128,14 @@ int Run(const Options& options) {
         std::cerr << "virtual-bench: " << *error << "\n";
         return EXIT_FAILURE;
     }
+    // The link and the INI file are in place by the time a script reads the port's line.
     const std::string port = runtime.SlavePath();
-    PrintOut(port + "\n");
     if (!options.link.empty() && !MakeLink(options.link, port)) return EXIT_FAILURE;
     if (!options.iniDirectory.empty() && !WriteIni(options.iniDirectory, port)) {
         if (!options.link.empty()) RemoveLink(options.link, port);
         return EXIT_FAILURE;
     }
+    PrintOut(port + "\n");
     if (options.verbose) PrintOut(std::string(kFrameMonitorHeader) + "\n");
 
     runtime.Start();
