@@ -71,6 +71,7 @@ TEST_F(BenchRuntimeTest, AnswersTheWorkbenchsFramesWithTheDestinationByte) {
     const auto name = workbench.Receive();
     ASSERT_TRUE(name.has_value());
     EXPECT_TRUE(IsNameOf(*name, kPump));
+    EXPECT_TRUE(runtime->LinkOpen());
     EXPECT_EQ(std::string(name->Data, name->Data + name->Dlc), "PUMP");
 
     // A frame to another node keeps its destination on the way to the workbench.

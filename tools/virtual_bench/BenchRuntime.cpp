@@ -83,10 +83,7 @@ void BenchRuntime::Emit(const std::vector<CanFrame>& frames) {
         std::uint8_t packet[kPacketFromAdapterSize];
         std::uint8_t wire[ucan::kMaxEncodedPacket];
         const std::size_t size = ucan::StuffPacket(packet, PacketForDriver(frame, packet), wire);
-        if (output_.size() + size > kMaxBacklogBytes) {
-            dropped_ += size;
-            continue;
-        }
+        if (output_.size() + size > kMaxBacklogBytes) continue;
         output_.insert(output_.end(), wire, wire + size);
     }
 }

@@ -48,7 +48,6 @@ public:
 
     BenchTime Now() const;
     bool LinkOpen() const { return linkOpen_.load(); }
-    std::size_t DroppedBytes() const { return dropped_.load(); }
 
     // Runs f(bus, now) under the bus lock, then lets the runtime send what it caused.
     template <typename F>
@@ -93,7 +92,6 @@ private:
     LinePacer::Clock::time_point retryLinkAt_{};
 
     std::atomic<bool> linkOpen_{false};
-    std::atomic<std::size_t> dropped_{0};
     std::jthread thread_;
 };
 

@@ -26,8 +26,6 @@ public:
     void Advance(std::uint8_t self, BenchTime now, std::vector<CanFrame>& out);
 
     std::optional<BenchTime> NextDue() const;
-    bool Active() const { return state_ != State::Idle; }
-    std::uint8_t Register() const { return reg_; }
     void Abort() { state_ = State::Idle; }
 
 private:

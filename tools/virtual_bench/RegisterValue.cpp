@@ -59,7 +59,6 @@ std::int64_t RoundToInteger(double value) {
 
 std::size_t TypeSize(DataType type) { return Info(type).size; }
 std::string_view TypeName(DataType type) { return Info(type).name; }
-bool IsIntegerType(DataType type) { return type != DataType::Float && type != DataType::Str8; }
 
 std::optional<DataType> TypeFromName(std::string_view name) {
     for (std::size_t i = 0; i < kTypes.size(); ++i) {

@@ -19,7 +19,6 @@ inline constexpr std::size_t kStr8Size = 8;
 std::size_t TypeSize(DataType type);
 std::string_view TypeName(DataType type);  // "u8" ... "str8"
 std::optional<DataType> TypeFromName(std::string_view name);
-bool IsIntegerType(DataType type);
 
 // Integers of every width are held as int64 within their type's range, a float as
 // float, a str8 as its text (single-byte characters, at most 8).

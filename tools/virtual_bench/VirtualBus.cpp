@@ -85,12 +85,4 @@ VirtualDevice* VirtualBus::DeviceAt(std::uint8_t address) {
     return nullptr;
 }
 
-VirtualDevice* VirtualBus::DeviceNamed(std::string_view name) {
-    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    for (auto& device : devices_) {
-        if (device->Name() == name) return device.get();
-    }
-    return nullptr;
-}
-
 }  // namespace tessaline::bench

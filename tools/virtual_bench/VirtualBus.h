@@ -8,7 +8,6 @@
 #include <deque>
 #include <memory>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 #include "BenchDescription.h"
@@ -41,14 +40,11 @@ public:
 
     std::size_t DeviceCount() const { return devices_.size(); }
     VirtualDevice& DeviceByIndex(std::size_t index) { return *devices_[index]; }
-    // First device that answers under address (name: under that name, trailing
-    // spaces ignored); nullptr when there is none.
+    // First device that answers under address; nullptr when there is none.
     VirtualDevice* DeviceAt(std::uint8_t address);
-    VirtualDevice* DeviceNamed(std::string_view name);
     SecondMaster& Master() { return master_; }
 
     const std::deque<BusRecord>& Log() const { return log_; }
-    void ClearLog() { log_.clear(); }
 
 private:
     void Route(std::vector<CanFrame> produced, FrameOrigin origin, BenchTime now, std::vector<CanFrame>& toAdapter);

@@ -89,12 +89,6 @@ std::optional<RegisterValue> VirtualDevice::Value(std::uint8_t number, BenchTime
     return r.value;
 }
 
-std::optional<RegisterValue> VirtualDevice::Programmed(std::uint8_t number) const {
-    auto it = registers_.find(number);
-    if (it == registers_.end()) return std::nullopt;
-    return it->second.programmed;
-}
-
 bool VirtualDevice::SetValue(std::uint8_t number, const RegisterValue& value) {
     auto it = registers_.find(number);
     if (it == registers_.end()) return false;

@@ -53,13 +53,11 @@ public:
     std::uint8_t Address() const { return address_; }
     const std::string& Name() const { return name_; }
     const DeviceDescription& Description() const { return description_; }
-    bool HasRegister(std::uint8_t number) const { return registers_.count(number) != 0; }
     // The menu entry of a register; nullptr for numbers the menu does not list.
     const MenuEntry* Entry(std::uint8_t number) const;
     std::vector<std::uint8_t> MenuRegisters() const;
 
     std::optional<RegisterValue> Value(std::uint8_t number, BenchTime now);
-    std::optional<RegisterValue> Programmed(std::uint8_t number) const;
     // Sets a register as the device itself would (a measurement changing), not
     // limited and regardless of rights; a moving value stops moving.
     bool SetValue(std::uint8_t number, const RegisterValue& value);
@@ -71,7 +69,6 @@ public:
     void ClearErrors(std::uint16_t mask) { errors_ = static_cast<std::uint16_t>(errors_ & ~mask); }
 
     const Block& DataFile() const { return dataFile_; }
-    bool DownloadActive() const { return download_.Active(); }
 
     DeviceFaults& Faults() { return faults_; }
     const DeviceFaults& Faults() const { return faults_; }
