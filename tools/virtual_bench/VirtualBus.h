@@ -1,7 +1,7 @@
 // The simulated bus: the devices of a bench and the second master. A frame put on
 // the bus reaches every device (each acts only on frames addressed to it), and
 // every frame that a device or the second master puts on the bus goes to the
-// adapter as well. Keeps a log of the most recent frames for inspection.
+// adapter as well. Keeps a log of the most recent frames for tests to look at.
 #pragma once
 
 #include <cstdint>
