@@ -16,15 +16,23 @@ namespace {
 using Clock = LinePacer::Clock;
 
 constexpr auto kLinkRetry = std::chrono::milliseconds(100);
-constexpr int kLongestWaitMs = 1000;
+constexpr Clock::duration kLongestWait = std::chrono::seconds(1);
 // A workbench that holds the port open but stops reading makes the adapter drop
 // frames rather than hold an ever longer backlog.
 constexpr std::size_t kMaxBacklogBytes = 64 * 1024;
 
-int MillisecondsUntil(Clock::time_point when, Clock::time_point now) {
-    if (when <= now) return 0;
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
-    return static_cast<int>(std::min<long long>(ms, kLongestWaitMs));
+// Waits are kept to the nanosecond: a paced line frees up well within a
+// millisecond, and rounding each wait up to whole milliseconds would slow a paced
+// stop-and-wait transfer to half of what the line carries.
+Clock::duration DurationUntil(Clock::time_point when, Clock::time_point now) {
+    if (when <= now) return Clock::duration::zero();
+    return std::min(when - now, kLongestWait);
+}
+
+timespec ToTimespec(Clock::duration d) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(d);
+    return {static_cast<time_t>(seconds.count()),
+            static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(d - seconds).count())};
 }
 
 }  // namespace
@@ -88,16 +96,16 @@ void BenchRuntime::Emit(const std::vector<CanFrame>& frames) {
     }
 }
 
-int BenchRuntime::PollTimeoutMs(Clock::time_point now) {
-    int timeout = kLongestWaitMs;
+LinePacer::Clock::duration BenchRuntime::PollTimeout(Clock::time_point now) {
+    Clock::duration timeout = kLongestWait;
     std::optional<BenchTime> due;
     {
         std::lock_guard lock(busLock_);
         due = bus_.NextDue();
     }
-    if (due) timeout = std::min(timeout, MillisecondsUntil(start_ + *due, now));
-    if (!output_.empty() && linkOpen_) timeout = std::min(timeout, MillisecondsUntil(now + pacer_.Busy(now), now));
-    if (!linkOpen_) timeout = std::min(timeout, MillisecondsUntil(retryLinkAt_, now));
+    if (due) timeout = std::min(timeout, DurationUntil(start_ + *due, now));
+    if (!output_.empty() && linkOpen_) timeout = std::min(timeout, pacer_.Busy(now));
+    if (!linkOpen_) timeout = std::min(timeout, DurationUntil(retryLinkAt_, now));
     return timeout;
 }
 
@@ -195,7 +203,8 @@ void BenchRuntime::Run(const std::stop_token& stop) {
         const nfds_t commandIndex = count;
         if (commandFd_ >= 0) fds[count++] = {commandFd_, POLLIN, 0};
 
-        if (::poll(fds, count, PollTimeoutMs(now)) < 0) continue;  // EINTR
+        const timespec timeout = ToTimespec(PollTimeout(now));
+        if (::ppoll(fds, count, &timeout, nullptr) < 0) continue;  // EINTR
         now = Clock::now();
 
         if (fds[0].revents & POLLIN) {

@@ -65,7 +65,7 @@ private:
 
     void Wake() const;
     void Run(const std::stop_token& stop);
-    int PollTimeoutMs(LinePacer::Clock::time_point now);
+    LinePacer::Clock::duration PollTimeout(LinePacer::Clock::time_point now);
     void Emit(const std::vector<CanFrame>& frames);
     void ReadLink(LinePacer::Clock::time_point now);
     void WriteLink(LinePacer::Clock::time_point now);
