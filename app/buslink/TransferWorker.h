@@ -48,16 +48,37 @@ protected:
     // The transfer loop; returns the result.
     virtual std::uint32_t Execute() = 0;
 
-    // The deadlines, checked after every wait for "CANAllMsg".
-    void StartDeadlines();
+    // The transfer loop shared by both directions: starts the deadlines, then waits
+    // up to 50 ms at a time for "CANAllMsg" and hands every queued frame of that
+    // pass to onFrame, until onFrame clears running, a deadline passes or the worker
+    // is released. Frames behind the end of a transfer are discarded. Returns false
+    // when a deadline ended it.
+    template <typename OnFrame>
+    bool Pump(OnFrame&& onFrame) {
+        StartDeadlines();
+        running = true;
+        while (!TerminateRequested() && running) {
+            dispatch_.canAllMsg.Wait(std::chrono::milliseconds(50));
+            if (DeadlinePassed()) {
+                running = false;
+                return false;
+            }
+            dispatch_.rxQueue.TakeAll([&](const CanFrame& frame) {
+                if (running) onFrame(frame);
+            });
+        }
+        return true;
+    }
     void RestartIdleDeadline() { idleDeadline_ = Clock::now() + idleTimeout; }
-    bool DeadlinePassed() const;
 
     BusLink& link_;
     ReceiveDispatch& dispatch_;
     TransferBuffer& buffer_;
 
 private:
+    void StartDeadlines();
+    bool DeadlinePassed() const;
+
     std::atomic<bool> terminate_{false};
     std::uint32_t result_ = kTransferTimedOut;
     Clock::time_point idleDeadline_;

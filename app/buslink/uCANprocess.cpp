@@ -45,31 +45,19 @@ std::uint32_t CANprocess::Execute() {
     buffer_.clear();
 
     link_.SendFrame(kWorkbenchPriority, node, kPcNode, reg, fl::Rtr | fl::R);
-    StartDeadlines();
-    running = true;
-    bool timedOut = false;
-    while (!TerminateRequested() && running) {
-        dispatch_.canAllMsg.Wait(std::chrono::milliseconds(50));
-        if (DeadlinePassed()) {
-            timedOut = true;
+    const bool ended = Pump([&](const CanFrame& frame) {
+        if (!FrameMatches(frame, kPcNode, node, reg)) return;
+        if (frame.Dlc > 0 || (FrameFlags(frame) & fl::R) != 0) {
+            link_.SendFrame(kWorkbenchPriority, node, kPcNode, reg, fl::Rtr);
+            const std::size_t count = std::min<std::size_t>(frame.Dlc, sizeof frame.Data);
+            buffer_.insert(buffer_.end(), frame.Data, frame.Data + count);
+            RestartIdleDeadline();
+        } else {
             running = false;
-            break;
         }
-        dispatch_.rxQueue.TakeAll([&](const CanFrame& frame) {
-            // Frames behind the end of the block belong to no transfer.
-            if (!running || !FrameMatches(frame, kPcNode, node, reg)) return;
-            if (frame.Dlc > 0 || (FrameFlags(frame) & fl::R) != 0) {
-                link_.SendFrame(kWorkbenchPriority, node, kPcNode, reg, fl::Rtr);
-                const std::size_t count = std::min<std::size_t>(frame.Dlc, sizeof frame.Data);
-                buffer_.insert(buffer_.end(), frame.Data, frame.Data + count);
-                RestartIdleDeadline();
-            } else {
-                running = false;
-            }
-        });
-    }
+    });
     dispatch_.RestoreReceiveMode(savedMode);
-    return timedOut ? kTransferTimedOut : kTransferDone;
+    return ended ? kTransferDone : kTransferTimedOut;
 }
 
 }  // namespace tessaline

@@ -39,33 +39,21 @@ std::uint32_t CANwrProcess::Execute() {
     };
 
     sendChunk(kFirstChunkFlags);
-    StartDeadlines();
-    running = true;
     std::uint32_t result = kTransferDone;
-    while (!TerminateRequested() && running) {
-        dispatch_.canAllMsg.Wait(std::chrono::milliseconds(50));
-        if (DeadlinePassed()) {
-            result = kTransferTimedOut;
+    const bool ended = Pump([&](const CanFrame& frame) {
+        // Acknowledgements are recognised by their addresses and register alone.
+        if (FrameDest(frame) != kPcNode || FrameSource(frame) != node || FrameReg(frame) != kDataFileReg) return;
+        if ((FrameFlags(frame) & fl::R) != 0) {
+            result = kTransferRefused;
             running = false;
-            break;
+        } else if (chunk == 0) {
+            running = false;
+        } else {
+            sendChunk(kChunkFlags);
+            RestartIdleDeadline();
         }
-        dispatch_.rxQueue.TakeAll([&](const CanFrame& frame) {
-            // Acknowledgements are recognised by their addresses and register alone.
-            const bool acknowledgement =
-                FrameDest(frame) == kPcNode && FrameSource(frame) == node && FrameReg(frame) == kDataFileReg;
-            // Once the transfer has ended (a refusal included) no further chunk goes out.
-            if (!running || !acknowledgement) return;
-            if ((FrameFlags(frame) & fl::R) != 0) {
-                result = kTransferRefused;
-                running = false;
-            } else if (chunk == 0) {
-                running = false;
-            } else {
-                sendChunk(kChunkFlags);
-                RestartIdleDeadline();
-            }
-        });
-    }
+    });
+    if (!ended) result = kTransferTimedOut;
     dispatch_.RestoreReceiveMode(savedMode);
     return result;
 }
