@@ -76,7 +76,7 @@ int main() {
 
     constexpr unsigned kBaud = 115200;
     Measured paced;
-    if (!Measure(kBaud, 1, paced)) return 1;
+    if (!Measure(kBaud, 3, paced)) return 1;
     const double rate = static_cast<double>(paced.bytes) / paced.seconds;
     const double bytesPerSecond = kBaud / 10.0;
     const double bothWays = 8 * bytesPerSecond / (kChunkBytesFromAdapter + kAckBytesToAdapter);
