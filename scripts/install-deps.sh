@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-dev
-  qt6-base-dev libqt6serialport6-dev
+  qt6-base-dev qt6-serialport-dev
   libqcustomplot-dev libqcustomplot2.1-qt6
   libftdi1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
