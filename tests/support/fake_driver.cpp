@@ -53,6 +53,16 @@ struct Driver {
     bool stop = false;
     std::thread receiver;
     std::uint64_t callbackThread = 0;
+
+    // Keeps the process free of a running thread at exit even if a test forgot to deinit.
+    ~Driver() {
+        {
+            std::lock_guard guard(lock);
+            stop = true;
+        }
+        changed.notify_all();
+        if (receiver.joinable()) receiver.join();
+    }
 };
 
 Driver& State() {
@@ -137,11 +147,6 @@ void Enqueue(Job job) {
     }
     d.changed.notify_all();
 }
-
-// Keeps the process free of a running thread at exit even if a test forgot to deinit.
-struct ReceiverGuard {
-    ~ReceiverGuard() { StopReceiver(); }
-} receiverGuard;
 
 }  // namespace
 
