@@ -21,16 +21,6 @@ public:
         return true;
     }
 
-    void Clear() {
-        std::lock_guard lock(lock_);
-        count_ = 0;
-    }
-
-    std::size_t Size() const {
-        std::lock_guard lock(lock_);
-        return count_;
-    }
-
     // Calls visit(MenuItemType&) for every entry with the list locked; visit must
     // not take another shared lock.
     template <typename Visit>
