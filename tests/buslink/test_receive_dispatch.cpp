@@ -157,6 +157,22 @@ TEST_F(ReceiveDispatchTest, ConsumerWakesOnTheEventFromTheDriverThread) {
     EXPECT_EQ(Taken(dispatch.rxQueue).size(), 1u);
 }
 
+TEST(FrameQueue, AFullQueueDropsNewFramesAndCountsThem) {
+    FrameQueue queue;
+    CanFrame frame{};
+    for (std::size_t i = 0; i < FrameQueue::kCapacity + 2; ++i) {
+        frame.Time = static_cast<std::uint32_t>(i);
+        queue.Push(frame);
+    }
+    EXPECT_EQ(queue.Size(), FrameQueue::kCapacity);
+    EXPECT_EQ(queue.Dropped(), 2u);
+    std::uint32_t last = 0;
+    queue.TakeAll([&](const CanFrame& f) { last = f.Time; });
+    EXPECT_EQ(last, FrameQueue::kCapacity - 1) << "the oldest frames are kept, the newest dropped";
+    queue.Push(frame);
+    EXPECT_EQ(queue.Size(), 1u) << "room again once the consumer has taken them";
+}
+
 TEST(ReceiveSelector, ModesKeepTheParametersTheyDoNotUse) {
     RecordingUserPort user;
     ReceiveDispatch dispatch{user};

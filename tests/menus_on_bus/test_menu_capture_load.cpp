@@ -139,6 +139,7 @@ TEST_F(LoadTest, LoadsMenusAndErrorListsThenReadsEveryRegisterOnce) {
     EXPECT_EQ(ValueText(*bench.items[2], bench.items[2]->Value()), "-1");
     EXPECT_TRUE(std::holds_alternative<std::monostate>(bench.items[3]->Value())) << "not read: it is listened to";
     EXPECT_EQ(capture.Status(), "Records received:3") << "the read index, which counts the skipped header too";
+    EXPECT_EQ(capture.CurrentItem(), bench.items[2].get()) << "the last item asked; the caller restores its own";
     EXPECT_TRUE(user.Errors().empty());
 }
 
